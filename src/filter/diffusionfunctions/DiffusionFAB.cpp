@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-DiffusionFAB::DiffusionFAB(double dLambda1, double dLambda2) : dLambda1(dLambda1), dLambda2(dLambda2) {}
+DiffusionFAB::DiffusionFAB(double dLambda1, double dLambda2)
+    : dLambda1(dLambda1), dLambda2(dLambda2) {}
 
 double DiffusionFAB::diffusivity(double s) {
     // Negative values (backward diffusion where dLambda2 > dLambda1) are intended.

@@ -2,4 +2,6 @@
 
 DiffusionLinear::DiffusionLinear() {}
 
-double DiffusionLinear::diffusivity(double) { return 1.0; }
+double DiffusionLinear::diffusivity(double) {
+    return 1.0;
+}
