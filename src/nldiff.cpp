@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "main.h"
+
+int main(int argc, char** argv) {
+    return runNldiff(argc, argv);
+}

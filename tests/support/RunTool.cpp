@@ -28,7 +28,7 @@ void closeIfOpen(int& fd) {
 
 ToolResult runTool(const std::vector<std::string>& vsArguments,
                    const std::filesystem::path& sWorkDir, const std::string& sStdin,
-                   long iFileSizeLimit) {
+                   long iFileSizeLimit, const std::string& sStdoutFile) {
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
@@ -47,7 +47,16 @@ ToolResult runTool(const std::vector<std::string>& vsArguments,
     }
     if (pid == 0) {
         dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
+        if (sStdoutFile.empty()) {
+            dup2(outPipe[1], 1);
+        } else {
+            const int fd = open(sStdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0) {
+                _exit(126);
+            }
+            dup2(fd, 1);
+            close(fd);
+        }
         dup2(errPipe[1], 2);
         for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
             close(fd);
@@ -82,20 +91,28 @@ ToolResult runTool(const std::vector<std::string>& vsArguments,
     while (fdOut >= 0 || fdErr >= 0) {
         pollfd fds[3];
         int n = 0;
-        if (fdOut >= 0) fds[n++] = {fdOut, POLLIN, 0};
-        if (fdErr >= 0) fds[n++] = {fdErr, POLLIN, 0};
-        if (fdIn >= 0) fds[n++] = {fdIn, POLLOUT, 0};
+        if (fdOut >= 0)
+            fds[n++] = {fdOut, POLLIN, 0};
+        if (fdErr >= 0)
+            fds[n++] = {fdErr, POLLIN, 0};
+        if (fdIn >= 0)
+            fds[n++] = {fdIn, POLLOUT, 0};
         if (poll(fds, n, -1) < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw std::runtime_error("poll failed");
         }
         for (int i = 0; i < n; ++i) {
-            if (fds[i].revents == 0) continue;
+            if (fds[i].revents == 0)
+                continue;
             if (fds[i].fd == fdIn) {
                 const ssize_t w = write(fdIn, sStdin.data() + iWritten, sStdin.size() - iWritten);
-                if (w > 0) iWritten += static_cast<size_t>(w);
-                if (w < 0 && errno != EAGAIN) closeIfOpen(fdIn);
-                if (iWritten == sStdin.size()) closeIfOpen(fdIn);
+                if (w > 0)
+                    iWritten += static_cast<size_t>(w);
+                if (w < 0 && errno != EAGAIN)
+                    closeIfOpen(fdIn);
+                if (iWritten == sStdin.size())
+                    closeIfOpen(fdIn);
                 continue;
             }
             const ssize_t r = read(fds[i].fd, buffer, sizeof buffer);
@@ -115,7 +132,8 @@ ToolResult runTool(const std::vector<std::string>& vsArguments,
 }
 
 TemporaryDirectory::TemporaryDirectory() {
-    std::string sTemplate = (std::filesystem::temp_directory_path() / "nldiff-test-XXXXXX").string();
+    std::string sTemplate =
+        (std::filesystem::temp_directory_path() / "nldiff-test-XXXXXX").string();
     if (mkdtemp(sTemplate.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

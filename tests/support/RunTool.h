@@ -13,11 +13,12 @@ struct ToolResult {
 };
 
 // Runs the built nldiff with the given arguments in the working directory sWorkDir, feeding
-// sStdin to its standard input. Extra shell-free resource limits: iFileSizeLimit > 0 sets
-// RLIMIT_FSIZE (bytes) for the child, so that writes beyond it fail.
+// sStdin to its standard input. iFileSizeLimit > 0 sets RLIMIT_FSIZE (bytes) for the
+// program, so that writes beyond it fail; a non-empty sStdoutFile sends its standard output
+// to that file instead of capturing it.
 ToolResult runTool(const std::vector<std::string>& vsArguments,
                    const std::filesystem::path& sWorkDir, const std::string& sStdin = "",
-                   long iFileSizeLimit = 0);
+                   long iFileSizeLimit = 0, const std::string& sStdoutFile = "");
 
 // A fresh, empty directory removed again at the end of the test.
 class TemporaryDirectory {
