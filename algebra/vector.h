@@ -22,6 +22,11 @@ public:
 
     size_t size() const { return size_; }
 
+    // The elements as one array, for block transfers; the caller checks its range against
+    // size() once, before the block.
+    const C* data() const { return values_; }
+    C* data() { return values_; }
+
     const C& operator[](size_t i) const {
         assert(i < size_);
         return values_[i];
