@@ -30,6 +30,7 @@
 
 namespace {
 
+// clang-format off
 const char* const saUsageLines[] = {
     "Verwendung",
     "----------",
@@ -123,8 +124,7 @@ const char* const saUsageLines[] = {
     "der Funktion \"hollmer\" aus der Diplomarbeit mit einem Parameter Lambda=7.5",
     "gesteuert.",
     "",
-    "2d anisotrop 5e-8 40 0.0001 0.0005 hollmer 7.5 linear grey binaryfile path/to/input/file 232 "
-    "896",
+    "2d anisotrop 5e-8 40 0.0001 0.0005 hollmer 7.5 linear grey binaryfile path/to/input/file 232 896",
     "",
     "Beispiel dafuer dass im anisotropen Fall zwei Diffusionsfunktionen benoetigt werden.",
     "In Kontrastrichtung wird hier erneut die Funktion \"hollmer\" mit einem Parameter",
@@ -133,6 +133,7 @@ const char* const saUsageLines[] = {
     "vorgeschlagene Diffusionstensor im anisotropen Fall.",
     "",
 };
+// clang-format on
 
 bool isKeyword(const char* sArgument, const char* sKeyword) {
     return std::strcmp(sArgument, sKeyword) == 0;
