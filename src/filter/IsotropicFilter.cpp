@@ -8,17 +8,34 @@ IsotropicFilter::IsotropicFilter(double dTimeStep, int iIterationCount, double d
 IsotropicFilter::~IsotropicFilter() {}
 
 int IsotropicFilter::filter(MathTL::Vector<double>& u, int iDimCount, int* iaDimensions) {
-    // Assumes every axis size is at least 2 and u holds n_1*...*n_d values.
+    MathTL::Vector<double>* const apChannels[] = {&u};
+    return iterate(apChannels, 1, iDimCount, iaDimensions,
+                   [this](const MathTL::Vector<double>* vaUSigma, MathTL::Vector<double>& vG) {
+                       calculateG(vaUSigma[0], vG);
+                   });
+}
+
+int IsotropicFilter::presmooth(MathTL::Vector<double>& u, int iDimCount, int* iaDimensions) {
+    MathTL::Vector<double>* const apChannels[] = {&u};
+    return presmoothChannels(apChannels, 1, iDimCount, iaDimensions);
+}
+
+int IsotropicFilter::iterate(MathTL::Vector<double>* const* apChannels, int iChannelCount,
+                             int iDimCount, int* iaDimensions, const DiffusivityField& field) {
+    // Assumes every axis size is at least 2 and each channel holds n_1*...*n_d values.
     if (!setUpGrid(iDimCount, iaDimensions)) {
         return -1;
     }
-    // Without a step there is nothing to hold: a large image would cost 2N + 3dN doubles.
+    // Without a step there is nothing to hold: a large image would cost (c + 1)N + 3dN doubles.
     if (iIterationCount <= 0) {
         releaseGrid();
         return 0;
     }
-    MathTL::Vector<double> vUSigma(iResolution, true);
-    MathTL::Vector<double> vG(iResolution, true);
+    std::vector<MathTL::Vector<double>> vaUSigma(static_cast<size_t>(iChannelCount));
+    for (MathTL::Vector<double>& vUSigma : vaUSigma) {
+        vUSigma.resize(static_cast<size_t>(iResolution), true);
+    }
+    MathTL::Vector<double> vG(static_cast<size_t>(iResolution), true);
     OperatorArray vaAu;
     OperatorArray vaAd;
     OperatorArray vaAo;
@@ -28,22 +45,30 @@ int IsotropicFilter::filter(MathTL::Vector<double>& u, int iDimCount, int* iaDim
     for (int iIteration = 1; iIteration <= iIterationCount; ++iIteration) {
         // The nonlinear operators overwrite the presmoothing ones, so both are built every step.
         assemblePresmoothingOperators(vaAu, vaAd, vaAo, dPresmoothStep);
-        vUSigma = u;
-        AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), vUSigma);
-        calculateG(vUSigma, vG);
+        for (int c = 0; c < iChannelCount; ++c) {
+            vaUSigma[c] = *apChannels[c];
+        }
+        for (int c = 0; c < iChannelCount; ++c) {
+            AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), vaUSigma[c]);
+        }
+        field(vaUSigma.data(), vG);
+        // One operator per axis serves every channel.
         assembleOperators(vaAu, vaAd, vaAo, vG, dTimeStep);
-        AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), u);
+        for (int c = 0; c < iChannelCount; ++c) {
+            AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), *apChannels[c]);
+        }
     }
 
     releaseOperators(vaAu, vaAd, vaAo);
     releaseGrid();
     vG.resize(0, false);
-    vUSigma.resize(0, false);
+    vaUSigma.clear();
     return 0;
 }
 
-int IsotropicFilter::presmooth(MathTL::Vector<double>& u, int iDimCount, int* iaDimensions) {
-    // Assumes every axis size is at least 2 and u holds n_1*...*n_d values.
+int IsotropicFilter::presmoothChannels(MathTL::Vector<double>* const* apChannels, int iChannelCount,
+                                       int iDimCount, int* iaDimensions) {
+    // Assumes every axis size is at least 2 and each channel holds n_1*...*n_d values.
     if (!setUpGrid(iDimCount, iaDimensions)) {
         return -1;
     }
@@ -52,7 +77,9 @@ int IsotropicFilter::presmooth(MathTL::Vector<double>& u, int iDimCount, int* ia
     OperatorArray vaAo;
     createOperators(vaAu, vaAd, vaAo);
     assemblePresmoothingOperators(vaAu, vaAd, vaAo, 0.5 * dSigma * dSigma);
-    AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), u);
+    for (int c = 0; c < iChannelCount; ++c) {
+        AOS(iDimensionCount, vaAu.data(), vaAd.data(), vaAo.data(), *apChannels[c]);
+    }
     releaseOperators(vaAu, vaAd, vaAo);
     releaseGrid();
     return 0;

@@ -5,6 +5,7 @@
 #include "algebra/vector.h"
 #include "diffusionfunctions/DiffusionFunction.h"
 
+#include <functional>
 #include <vector>
 
 // Nonlinear isotropic diffusion of one channel on a regular grid of any number of axes. Axis 1
@@ -45,6 +46,16 @@ protected:
     int calculateBdFixedG(MathTL::Vector<double>& vWu, MathTL::Vector<double>& vWd,
                           MathTL::Vector<double>& vWo, double dStep);
 
+    // Fills vG from the presmoothed channels vaUSigma[0..c-1].
+    using DiffusivityField =
+        std::function<void(const MathTL::Vector<double>* vaUSigma, MathTL::Vector<double>& vG)>;
+    // The iteration of filter on c channels at once: every step presmooths copies of all
+    // channels, takes one diffusivity field from them and applies the same operators to each.
+    int iterate(MathTL::Vector<double>* const* apChannels, int iChannelCount, int iDimCount,
+                int* iaDimensions, const DiffusivityField& field);
+    // presmooth on c channels with the same operators.
+    int presmoothChannels(MathTL::Vector<double>* const* apChannels, int iChannelCount,
+                          int iDimCount, int* iaDimensions);
     // Sets the grid fields for one call. Returns false, with nothing allocated, when
     // iDimCount < 1.
     bool setUpGrid(int iDimCount, const int* iaDimensions);
