@@ -1,11 +1,13 @@
 #include "src/filter/AOSFilter.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <iostream>
 #include <random>
-#include <sstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,72 +21,20 @@ public:
     using AOSFilter::thomas;
 };
 
-Vector<double> vectorOf(const std::vector<double>& vd) {
-    Vector<double> v(vd.size(), true);
-    for (size_t i = 0; i < vd.size(); ++i) {
-        v[i] = vd[i];
-    }
-    return v;
-}
-
-std::vector<double> valuesOf(const Vector<double>& v) {
-    std::vector<double> vd(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
-        vd[i] = v[i];
-    }
-    return vd;
-}
-
-// Captures what the solver writes on the error stream.
-class ErrorCapture {
-public:
-    ErrorCapture() : pOld(std::cerr.rdbuf(captured.rdbuf())) {}
-    ~ErrorCapture() { std::cerr.rdbuf(pOld); }
-    std::string text() const { return captured.str(); }
-
-private:
-    std::ostringstream captured;
-    std::streambuf* pOld;
-};
-
-// Dense Gaussian elimination with partial pivoting on the full matrix of the banded system.
+// The full matrix of the banded system, solved densely.
 std::vector<double> denseSolve(const std::vector<double>& gamma, const std::vector<double>& alpha,
                                const std::vector<double>& beta, const std::vector<double>& d) {
     const size_t n = alpha.size();
     const size_t k = n - gamma.size();
-    std::vector<std::vector<double>> a(n, std::vector<double>(n + 1, 0.0));
+    std::vector<std::vector<double>> a(n, std::vector<double>(n, 0.0));
     for (size_t i = 0; i < n; ++i) {
         a[i][i] = alpha[i];
-        a[i][n] = d[i];
     }
     for (size_t i = 0; i + k < n; ++i) {
         a[i + k][i] = gamma[i];
         a[i][i + k] = beta[i];
     }
-    for (size_t c = 0; c < n; ++c) {
-        size_t p = c;
-        for (size_t r = c + 1; r < n; ++r) {
-            if (std::fabs(a[r][c]) > std::fabs(a[p][c])) {
-                p = r;
-            }
-        }
-        std::swap(a[c], a[p]);
-        for (size_t r = c + 1; r < n; ++r) {
-            const double f = a[r][c] / a[c][c];
-            for (size_t j = c; j <= n; ++j) {
-                a[r][j] -= f * a[c][j];
-            }
-        }
-    }
-    std::vector<double> x(n);
-    for (size_t i = n; i-- > 0;) {
-        double s = a[i][n];
-        for (size_t j = i + 1; j < n; ++j) {
-            s -= a[i][j] * x[j];
-        }
-        x[i] = s / a[i][i];
-    }
-    return x;
+    return solveDense(std::move(a), d);
 }
 
 TEST(Thomas, SolvesTheSmallExampleWithBandDistanceTwo) {
@@ -199,7 +149,7 @@ TEST_P(ThomasFailure, ReportsAndLeavesTheDocumentedSolution) {
     if (c.iSolutionSize > 0) {
         loesung = 7.0;
     }
-    ErrorCapture capture;
+    StreamCapture capture(std::cerr);
     EXPECT_EQ(solver.thomas(vectorOf(c.gamma), vectorOf(c.alpha), vectorOf(c.beta), vectorOf(c.d),
                             loesung),
               1);
@@ -216,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, ThomasFailure, testing::ValuesIn(aFailures),
 TEST(Thomas, NaNPivotIsNotZero) {
     OpenAOSFilter solver;
     Vector<double> loesung(3, true);
-    ErrorCapture capture;
+    StreamCapture capture(std::cerr);
     EXPECT_EQ(solver.thomas(vectorOf({1, 1}), vectorOf({NAN, 2, 3}), vectorOf({1, 1}),
                             vectorOf({1, 2, 3}), loesung),
               0);
@@ -297,7 +247,7 @@ TEST(AOS, GoesOnAfterAFailedSolveAndCountsIt) {
     vaAo[2] = vectorOf({0, 0});
     Vector<double> vSolution = vectorOf(u);
     OpenAOSFilter filter;
-    ErrorCapture capture;
+    StreamCapture capture(std::cerr);
     EXPECT_EQ(filter.AOS(2, vaAu.data(), vaAd.data(), vaAo.data(), vSolution), 0);
     EXPECT_EQ(valuesOf(vSolution), (std::vector<double>{0.5, 1, 1.5}));
     EXPECT_NE(capture.text().find("LR-Zerlegung"), std::string::npos);

@@ -1,6 +1,7 @@
 #include "src/filter/AnisotropicFilter.h"
 #include "src/filter/diffusionfunctions/DiffusionLinear.h"
 #include "src/filter/diffusionfunctions/DiffusionPeronaMalik.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,6 @@ private:
     double dValue;
 };
 
-// g(s) = 1, remembering every argument in the order of the calls.
-class RecordingDiffusivity : public DiffusionFunction {
-public:
-    double diffusivity(double s) override {
-        arguments.push_back(s);
-        return 1.0;
-    }
-    std::vector<double> arguments;
-};
-
 // Opens the assembly steps on a grid of its own.
 class AnisotropicProbe : public AnisotropicFilter {
 public:
@@ -65,14 +56,6 @@ public:
     using AnisotropicFilter::createSystems;
     using AnisotropicFilter::OperatorArray;
 };
-
-Vec toVec(const std::vector<double>& values) {
-    Vec v(values.size(), true);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        v[i] = values[i];
-    }
-    return v;
-}
 
 void expectNear(const Vec& actual, const std::vector<double>& expected, double dTolerance) {
     ASSERT_EQ(actual.size(), expected.size());
@@ -116,8 +99,8 @@ Matrix directionOperator(int n1, int n2, int d1, int d2, double w) {
     return A;
 }
 
-// Solves (I - f A) x = rhs by Gaussian elimination with partial pivoting.
-std::vector<double> solveImplicit(const Matrix& A, double f, std::vector<double> rhs) {
+// Solves (I - f A) x = rhs.
+std::vector<double> solveImplicit(const Matrix& A, double f, const std::vector<double>& rhs) {
     const std::size_t N = rhs.size();
     Matrix M(N, std::vector<double>(N, 0.0));
     for (std::size_t r = 0; r < N; ++r) {
@@ -125,32 +108,7 @@ std::vector<double> solveImplicit(const Matrix& A, double f, std::vector<double>
             M[r][s] = (r == s ? 1.0 : 0.0) - f * A[r][s];
         }
     }
-    for (std::size_t col = 0; col < N; ++col) {
-        std::size_t pivot = col;
-        for (std::size_t r = col + 1; r < N; ++r) {
-            if (std::fabs(M[r][col]) > std::fabs(M[pivot][col])) {
-                pivot = r;
-            }
-        }
-        std::swap(M[col], M[pivot]);
-        std::swap(rhs[col], rhs[pivot]);
-        for (std::size_t r = col + 1; r < N; ++r) {
-            const double factor = M[r][col] / M[col][col];
-            for (std::size_t s = col; s < N; ++s) {
-                M[r][s] -= factor * M[col][s];
-            }
-            rhs[r] -= factor * rhs[col];
-        }
-    }
-    std::vector<double> x(N, 0.0);
-    for (std::size_t r = N; r-- > 0;) {
-        double sum = rhs[r];
-        for (std::size_t s = r + 1; s < N; ++s) {
-            sum -= M[r][s] * x[s];
-        }
-        x[r] = sum / M[r][r];
-    }
-    return x;
+    return solveDense(std::move(M), rhs);
 }
 
 // (1/m) sum_j (I - m tau A_j)^-1 u
@@ -238,7 +196,7 @@ TEST(AnisotropicStructureTensor, PlainProductsOfTheGradientWithoutSmoothing) {
         Vec vJ11(N, true);
         Vec vJ12(N, true);
         Vec vJ22(N, true);
-        probe.calculateJRho(toVec(c.u), vJ11, vJ12, vJ22);
+        probe.calculateJRho(vectorOf(c.u), vJ11, vJ12, vJ22);
         expectNear(vJ11, c.vJ11, 1e-12);
         expectNear(vJ12, c.vJ12, 1e-12);
         expectNear(vJ22, c.vJ22, 1e-12);
@@ -257,7 +215,7 @@ TEST(AnisotropicStructureTensor, SmoothingAtRhoIsOneLinearAosStep) {
     Vec vJ11(6, true);
     Vec vJ12(6, true);
     Vec vJ22(6, true);
-    probe.calculateJRho(toVec({0, 1, 4, 2, 2, 2}), vJ11, vJ12, vJ22);
+    probe.calculateJRho(vectorOf({0, 1, 4, 2, 2, 2}), vJ11, vJ12, vJ22);
     expectNear(vJ11, aosStep(axes, t, {4, 16, 36, 0, 0, 0}), 1e-12);
     expectNear(vJ12, aosStep(axes, t, {8, 8, -24, 0, 0, 0}), 1e-12);
     expectNear(vJ22, aosStep(axes, t, {16, 4, 16, 16, 4, 16}), 1e-12);
@@ -298,8 +256,8 @@ TEST(AnisotropicDiffusionTensor, EigenBranches) {
         Vec vA(4, true);
         Vec vB(4, true);
         Vec vC(4, true);
-        probe.calculateD(toVec({c.a, c.a, c.a, c.a}), toVec({c.b, c.b, c.b, c.b}),
-                         toVec({c.c, c.c, c.c, c.c}), vA, vB, vC);
+        probe.calculateD(vectorOf({c.a, c.a, c.a, c.a}), vectorOf({c.b, c.b, c.b, c.b}),
+                         vectorOf({c.c, c.c, c.c, c.c}), vA, vB, vC);
         expectNear(vA, std::vector<double>(4, c.d11), 1e-9);
         expectNear(vB, std::vector<double>(4, c.d12), 1e-9);
         expectNear(vC, std::vector<double>(4, c.d22), 1e-9);
@@ -314,8 +272,8 @@ TEST(AnisotropicDiffusionTensor, LinearFunctionsGiveIdentity) {
         Vec vA(4, true);
         Vec vB(4, true);
         Vec vC(4, true);
-        probe.calculateD(toVec({c.a, c.a, c.a, c.a}), toVec({c.b, c.b, c.b, c.b}),
-                         toVec({c.c, c.c, c.c, c.c}), vA, vB, vC);
+        probe.calculateD(vectorOf({c.a, c.a, c.a, c.a}), vectorOf({c.b, c.b, c.b, c.b}),
+                         vectorOf({c.c, c.c, c.c, c.c}), vA, vB, vC);
         expectNear(vA, std::vector<double>(4, 1.0), 1e-15);
         expectNear(vB, std::vector<double>(4, 0.0), 1e-15);
         expectNear(vC, std::vector<double>(4, 1.0), 1e-15);
@@ -385,9 +343,9 @@ TEST(AnisotropicDiffusionSystems, TwoByTwoDirections) {
         // Only (1,2): w = (3 + 3 + 1 + 1)/4 = 2; (0,1) and (2,3) are no anti-diagonal pairs.
         {"AntiDiagonal", &AnisotropicProbe::calculateOpDa, {0, -2, 0}, {4, 6, 6, 4}, {0, -2, 0}},
     };
-    const Vec a = toVec({8, 6, 5, 9});
-    const Vec b = toVec({1, -3, -1, 2});
-    const Vec c = toVec({7, 10, 4, 6});
+    const Vec a = vectorOf({8, 6, 5, 9});
+    const Vec b = vectorOf({1, -3, -1, 2});
+    const Vec c = vectorOf({7, 10, 4, 6});
     DiffusionLinear g;
     for (const Case& row : cases) {
         SCOPED_TRACE(row.sName);
@@ -420,7 +378,7 @@ TEST(AnisotropicFilterRun, LeavesImageUnchanged) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sName);
         AnisotropicFilter theFilter(c.dTimeStep, c.iIterationCount, 0.1, 0.2, contrast, normal);
-        Vec u = toVec(kIrregular);
+        Vec u = vectorOf(kIrregular);
         EXPECT_EQ(theFilter.filter(u, 5, 4), 0);
         expectNear(u, kIrregular, c.dTolerance);
         EXPECT_EQ(theFilter.failedSolveCount(), 0);
@@ -431,7 +389,7 @@ TEST(AnisotropicFilterRun, ConstantImageStaysConstant) {
     DiffusionPeronaMalik contrast(1.0);
     DiffusionPeronaMalik normal(2.0);
     AnisotropicFilter theFilter(0.01, 3, 0.1, 0.2, contrast, normal);
-    Vec u = toVec(std::vector<double>(20, 7.0));
+    Vec u = vectorOf(std::vector<double>(20, 7.0));
     EXPECT_EQ(theFilter.filter(u, 5, 4), 0);
     expectNear(u, std::vector<double>(20, 7.0), 1e-12);
     EXPECT_EQ(theFilter.failedSolveCount(), 0);
@@ -443,9 +401,9 @@ TEST(AnisotropicFilterRun, ConservesMass) {
     DiffusionPeronaMalik contrast(100.0);
     DiffusionLinear normal;
     AnisotropicFilter theFilter(0.001, 3, 0.1, 0.2, contrast, normal);
-    Vec u = toVec(kIrregular);
+    Vec u = vectorOf(kIrregular);
     EXPECT_EQ(theFilter.filter(u, 5, 4), 0);
-    EXPECT_NEAR(sum(u), sum(toVec(kIrregular)), 1e-11);
+    EXPECT_NEAR(sum(u), sum(vectorOf(kIrregular)), 1e-11);
     EXPECT_GT(std::fabs(u[0] - kIrregular[0]), 1e-3);
     EXPECT_EQ(theFilter.failedSolveCount(), 0);
 }
@@ -466,7 +424,7 @@ TEST(AnisotropicFilterRun, LinearFunctionsGiveTheAxisSecondDifferences) {
     }
     DiffusionLinear g;
     AnisotropicFilter theFilter(tau, 2, 0.1, 0.2, g, g);
-    Vec u = toVec(kIrregular);
+    Vec u = vectorOf(kIrregular);
     EXPECT_EQ(theFilter.filter(u, 5, 4), 0);
     expectNear(u, expected, 1e-12);
     EXPECT_EQ(theFilter.failedSolveCount(), 0);
@@ -505,10 +463,10 @@ TEST(AnisotropicFilterRun, PresmoothingAtSigmaSteersTheContrast) {
     RecordingDiffusivity contrast;
     RecordingDiffusivity normal;
     AnisotropicFilter theFilter(0.01, 1, dSigma, 0.0, contrast, normal);
-    Vec u = toVec(u0);
+    Vec u = vectorOf(u0);
     EXPECT_EQ(theFilter.filter(u, n1, n2), 0);
-    expectNear(toVec(contrast.arguments), expected, 1e-10);
-    expectNear(toVec(normal.arguments), std::vector<double>(u0.size(), 0.0), 1e-10);
+    expectNear(vectorOf(contrast.vArguments), expected, 1e-10);
+    expectNear(vectorOf(normal.vArguments), std::vector<double>(u0.size(), 0.0), 1e-10);
 }
 
 TEST(AnisotropicFilterRun, ObliqueRampFollowsTheNinePointStencil) {
@@ -536,7 +494,7 @@ TEST(AnisotropicFilterRun, ObliqueRampFollowsTheNinePointStencil) {
                                                 directionOperator(4, 3, 1, 1, c.dMainWeight),
                                                 directionOperator(4, 3, -1, 1, c.dAntiWeight)};
         AnisotropicFilter theFilter(tau, 1, 0.0, 0.0, contrast, normal);
-        Vec u = toVec(u0);
+        Vec u = vectorOf(u0);
         EXPECT_EQ(theFilter.filter(u, 4, 3), 0);
         expectNear(u, aosStep(directions, tau, u0), 1e-12);
         EXPECT_EQ(theFilter.failedSolveCount(), 0);
@@ -554,7 +512,7 @@ TEST(AnisotropicFilterRun, DarkImageWithOneBrightPixelStaysFinite) {
     AnisotropicFilter theFilter(0.01 * h * h, 1, 0.02 * h, 0.02 * h, contrast, normal);
     std::vector<double> u0(n * n, 0.0);
     u0[0] = 1.0;
-    Vec u = toVec(u0);
+    Vec u = vectorOf(u0);
     EXPECT_EQ(theFilter.filter(u, n, n), 0);
     for (std::size_t i = 0; i < u.size(); ++i) {
         ASSERT_TRUE(std::isfinite(u[i])) << "pixel " << i;

@@ -3,6 +3,7 @@
 #include "src/filter/IsotropicRGBindependent.h"
 #include "src/filter/IsotropicRGBnormedGradients.h"
 #include "src/filter/diffusionfunctions/DiffusionPeronaMalik.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Remembers every argument it is asked for and diffuses linearly.
-class RecordingDiffusivity : public DiffusionFunction {
-public:
-    double diffusivity(double s) override {
-        vArguments.push_back(s);
-        return 1.0;
-    }
-    std::vector<double> vArguments;
-};
 
 // g(dFactor * s) for a given g.
 class ScaledArgument : public DiffusionFunction {
@@ -37,14 +28,6 @@ struct Channels {
     MathTL::Vector<double> vG;
     MathTL::Vector<double> vB;
 };
-
-std::vector<double> valuesOf(const MathTL::Vector<double>& v) {
-    std::vector<double> vValues(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
-        vValues[i] = v[i];
-    }
-    return vValues;
-}
 
 MathTL::Vector<double> unevenImage(int N, double dPhase) {
     MathTL::Vector<double> v(N, true);

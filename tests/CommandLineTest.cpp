@@ -1,4 +1,5 @@
 #include "src/main.h"
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include <gtest/gtest.h>
@@ -131,17 +132,6 @@ public:
 private:
     std::vector<std::string> vsWords;
     std::vector<char*> vpWords;
-};
-
-class OutputCapture {
-public:
-    OutputCapture() : pOld(std::cout.rdbuf(captured.rdbuf())) {}
-    ~OutputCapture() { std::cout.rdbuf(pOld); }
-    std::string text() const { return captured.str(); }
-
-private:
-    std::ostringstream captured;
-    std::streambuf* pOld;
 };
 
 std::string lastNonEmptyLine(const std::string& sText) {
@@ -346,7 +336,7 @@ TEST(Parsers, WalkTheExampleCommandLineWithTheDocumentedCounts) {
     parFilter filter{};
     parDifftensor tensor{};
     parInput input{};
-    OutputCapture capture;
+    StreamCapture capture(std::cout);
     auto advance = [&](int iUsed) {
         argc -= iUsed;
         argv += iUsed;
@@ -506,7 +496,7 @@ TEST(Parsers, UnknownEnumeratorsGiveTheInternalErrorLineOnly) {
     };
     for (const auto& c : aCases) {
         Arguments args(words({"binaryfile", "f", "4", "4", "linear", "x"}));
-        OutputCapture capture;
+        StreamCapture capture(std::cout);
         EXPECT_EQ(c.parse(args), -1) << c.sName;
         EXPECT_EQ(capture.text(), c.sLine) << c.sName;
     }

@@ -1,4 +1,5 @@
 #include "src/FileIO.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -55,22 +56,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Vec = MathTL::Vector<double>;
-
-Vec vectorOf(const std::vector<double>& vdValues) {
-    Vec v(vdValues.size(), true);
-    for (size_t i = 0; i < vdValues.size(); ++i) {
-        v[i] = vdValues[i];
-    }
-    return v;
-}
-
-std::vector<double> contents(const Vec& v) {
-    std::vector<double> vd;
-    for (size_t i = 0; i < v.size(); ++i) {
-        vd.push_back(v[i]);
-    }
-    return vd;
-}
 
 // The 8 bytes of a bit pattern, least significant first.
 std::string littleEndian(std::uint64_t iBits) {
@@ -426,7 +411,7 @@ TEST_P(AsciiLayoutTest, ReadsTheSameFourValues) {
     Vec v(4, true);
     StandardStreams streams;
     EXPECT_EQ(FileIO::readVectorFileASCII(sPath, 4, v), 0);
-    EXPECT_EQ(contents(v), (std::vector<double>{1.5, -2.0, 1e-5, 2.5e20}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{1.5, -2.0, 1e-5, 2.5e20}));
     EXPECT_EQ(streams.err(), "");
 }
 
@@ -480,9 +465,9 @@ TEST_P(ColourThroughStandardStreamsTest, ChannelsFollowOneAnotherInTheOrderRGB) 
         EXPECT_EQ(streams.unread(), row.sUnread);
         EXPECT_EQ(streams.err(), "");
     }
-    EXPECT_EQ(contents(uR), (std::vector<double>{1.0, -2.0}));
-    EXPECT_EQ(contents(uG), (std::vector<double>{0.5, 3.0}));
-    EXPECT_EQ(contents(uB), (std::vector<double>{-0.25, 4.0}));
+    EXPECT_EQ(valuesOf(uR), (std::vector<double>{1.0, -2.0}));
+    EXPECT_EQ(valuesOf(uG), (std::vector<double>{0.5, 3.0}));
+    EXPECT_EQ(valuesOf(uB), (std::vector<double>{-0.25, 4.0}));
 
     StandardStreams streams;
     EXPECT_EQ(row.write(2, uR), 0);
@@ -607,11 +592,11 @@ TEST_F(FileIOTest, ReadingBelowTheSizeLeavesTheTailUntouched) {
         EXPECT_EQ(bBinary ? FileIO::readVectorFileBinary(sBinary, 2, v)
                           : FileIO::readVectorFileASCII(sText, 2, v),
                   0);
-        EXPECT_EQ(contents(v), (std::vector<double>{1, 2, 7}));
+        EXPECT_EQ(valuesOf(v), (std::vector<double>{1, 2, 7}));
         EXPECT_EQ(bBinary ? FileIO::readVectorFileBinary(sBinary, 0, v)
                           : FileIO::readVectorFileASCII(sText, -1, v),
                   0);
-        EXPECT_EQ(contents(v), (std::vector<double>{1, 2, 7}));
+        EXPECT_EQ(valuesOf(v), (std::vector<double>{1, 2, 7}));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "src/filter/diffusionfunctions/DiffusionLinear.h"
 #include "src/filter/diffusionfunctions/DiffusionPeronaMalik.h"
 #include "src/filter/diffusionfunctions/DiffusionTukey.h"
+#include "support/Fixtures.h"
 #include "support/RunTool.h"
 
 #include <gtest/gtest.h>
@@ -46,22 +47,6 @@ std::vector<double> valuesOfAscii(const std::string& sText) {
     std::istringstream in(sText);
     for (std::string sToken; in >> sToken;) {
         vd.push_back(std::strtod(sToken.c_str(), nullptr));
-    }
-    return vd;
-}
-
-MathTL::Vector<double> vectorOf(const std::vector<double>& vd) {
-    MathTL::Vector<double> v(vd.size(), true);
-    for (size_t i = 0; i < vd.size(); ++i) {
-        v[i] = vd[i];
-    }
-    return v;
-}
-
-std::vector<double> valuesOf(const MathTL::Vector<double>& v) {
-    std::vector<double> vd;
-    for (size_t i = 0; i < v.size(); ++i) {
-        vd.push_back(v[i]);
     }
     return vd;
 }

@@ -1,11 +1,11 @@
 #include "src/filter/IsotropicFilter.h"
 #include "src/filter/diffusionfunctions/DiffusionLinear.h"
 #include "src/filter/diffusionfunctions/DiffusionPeronaMalik.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -24,32 +24,6 @@ public:
     using IsotropicFilter::releaseGrid;
     using IsotropicFilter::setUpGrid;
 };
-
-// Remembers every argument it is asked for and diffuses linearly.
-class RecordingDiffusivity : public DiffusionFunction {
-public:
-    double diffusivity(double s) override {
-        vArguments.push_back(s);
-        return 1.0;
-    }
-    std::vector<double> vArguments;
-};
-
-MathTL::Vector<double> vectorOf(const std::vector<double>& vValues) {
-    MathTL::Vector<double> v(vValues.size(), true);
-    for (size_t i = 0; i < vValues.size(); ++i) {
-        v[i] = vValues[i];
-    }
-    return v;
-}
-
-std::vector<double> valuesOf(const MathTL::Vector<double>& v) {
-    std::vector<double> vValues(v.size());
-    for (size_t i = 0; i < v.size(); ++i) {
-        vValues[i] = v[i];
-    }
-    return vValues;
-}
 
 // An uneven image without symmetries, so that no axis or border is spared.
 MathTL::Vector<double> unevenImage(int N) {
@@ -312,37 +286,6 @@ TEST(IsotropicFilterIteration, LinearStepEqualsPresmoothingOfTheSameTime) {
         EXPECT_EQ(valuesOf(vStepped), valuesOf(vSmoothed));
         EXPECT_NE(valuesOf(vStepped), valuesOf(vImage));
     }
-}
-
-// Solves a.x = b by Gaussian elimination with partial pivoting.
-std::vector<double> solveDense(std::vector<std::vector<double>> a, std::vector<double> b) {
-    const size_t n = b.size();
-    for (size_t c = 0; c < n; ++c) {
-        size_t iPivot = c;
-        for (size_t r = c + 1; r < n; ++r) {
-            if (std::abs(a[r][c]) > std::abs(a[iPivot][c])) {
-                iPivot = r;
-            }
-        }
-        std::swap(a[c], a[iPivot]);
-        std::swap(b[c], b[iPivot]);
-        for (size_t r = c + 1; r < n; ++r) {
-            const double f = a[r][c] / a[c][c];
-            for (size_t j = c; j < n; ++j) {
-                a[r][j] -= f * a[c][j];
-            }
-            b[r] -= f * b[c];
-        }
-    }
-    std::vector<double> x(n);
-    for (size_t r = n; r-- > 0;) {
-        double dRest = b[r];
-        for (size_t j = r + 1; j < n; ++j) {
-            dRest -= a[r][j] * x[j];
-        }
-        x[r] = dRest / a[r][r];
-    }
-    return x;
 }
 
 // One AOS step of m axes on an image that varies along one line only: the axes across the line

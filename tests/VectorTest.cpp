@@ -1,4 +1,5 @@
 #include "algebra/vector.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +27,6 @@ void fillWith(Vec& v, const std::vector<double>& vdValues) {
     for (size_t i = 0; i < vdValues.size(); ++i) {
         v[i] = vdValues[i];
     }
-}
-
-std::vector<double> contents(const Vec& v) {
-    std::vector<double> vd;
-    for (size_t i = 0; i < v.size(); ++i) {
-        vd.push_back(v[i]);
-    }
-    return vd;
 }
 
 struct ContractCase {
@@ -127,16 +120,16 @@ TEST(Vector, ConstructionWithInitialisationGivesZeros) {
         fillWith(dirty, {7, 7, 7, 7, 7});
     }
     const Vec v(5, true);
-    EXPECT_EQ(contents(v), (std::vector<double>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{0, 0, 0, 0, 0}));
 }
 
 TEST(Vector, ScalarAssignmentSetsEveryElement) {
     Vec v(3, true);
     fillWith(v, {1, 2, 3});
     v = 0.0;
-    EXPECT_EQ(contents(v), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{0, 0, 0}));
     v = -2.5;
-    EXPECT_EQ(contents(v), (std::vector<double>{-2.5, -2.5, -2.5}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{-2.5, -2.5, -2.5}));
 }
 
 TEST(Vector, ResizeToTheSameSizeKeepsTheArray) {
@@ -146,11 +139,11 @@ TEST(Vector, ResizeToTheSameSizeKeepsTheArray) {
 
     v.resize(3, false);
     EXPECT_EQ(v.array(), pArray);
-    EXPECT_EQ(contents(v), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{1, 2, 3}));
 
     v.resize(3, true);
     EXPECT_EQ(v.array(), pArray);
-    EXPECT_EQ(contents(v), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{0, 0, 0}));
 }
 
 TEST(Vector, ResizeToAnotherSizeTakesTheNewSize) {
@@ -161,7 +154,7 @@ TEST(Vector, ResizeToAnotherSizeTakesTheNewSize) {
     v[4] = 9.0; // the whole new array is accessible
     EXPECT_EQ(v[4], 9.0);
     v.resize(2, true);
-    EXPECT_EQ(contents(v), (std::vector<double>{0, 0}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{0, 0}));
 }
 
 TEST(Vector, ResizeToZeroEmptiesWithoutCheck) {
@@ -180,8 +173,8 @@ TEST(Vector, AssignmentCopiesSizeAndValues) {
     fillWith(target, {8, 9});
 
     target = source;
-    EXPECT_EQ(contents(target), (std::vector<double>{1, 2, 3, 4}));
-    EXPECT_EQ(contents(source), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(valuesOf(target), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(valuesOf(source), (std::vector<double>{1, 2, 3, 4}));
 
     // The copy is independent of its source.
     target[0] = 10.0;
@@ -196,7 +189,7 @@ TEST(Vector, AssignmentBetweenEqualSizesReusesTheTargetArray) {
     target = source;
     EXPECT_EQ(target.array(), pArray);
     EXPECT_NE(target.array(), source.array());
-    EXPECT_EQ(contents(target), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(valuesOf(target), (std::vector<double>{1, 2, 3}));
 }
 
 TEST(Vector, AssigningAnEmptyVectorEmptiesTheTarget) {
@@ -213,7 +206,7 @@ TEST(Vector, SelfAssignmentLeavesTheVectorUnchanged) {
     const ProbedVector& same = v;
     v = same;
     EXPECT_EQ(v.array(), pArray);
-    EXPECT_EQ(contents(v), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{1, 2, 3}));
 }
 
 TEST(Vector, CopyConstructionMakesADeepCopy) {
@@ -221,9 +214,9 @@ TEST(Vector, CopyConstructionMakesADeepCopy) {
     fillWith(original, {1, 2, 3});
     ProbedVector copy(original);
     EXPECT_NE(copy.array(), original.array());
-    EXPECT_EQ(contents(copy), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(valuesOf(copy), (std::vector<double>{1, 2, 3}));
     copy[1] = 20.0;
-    EXPECT_EQ(contents(original), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(valuesOf(original), (std::vector<double>{1, 2, 3}));
 
     const ProbedVector emptyCopy{ProbedVector()};
     EXPECT_EQ(emptyCopy.size(), 0u);
@@ -236,8 +229,8 @@ TEST(Vector, AddSumsElementWiseInPlace) {
     Vec w(3, true);
     fillWith(w, {10, 20, 30});
     v.add(w);
-    EXPECT_EQ(contents(v), (std::vector<double>{11, 22, 33}));
-    EXPECT_EQ(contents(w), (std::vector<double>{10, 20, 30}));
+    EXPECT_EQ(valuesOf(v), (std::vector<double>{11, 22, 33}));
+    EXPECT_EQ(valuesOf(w), (std::vector<double>{10, 20, 30}));
 }
 
 // Counts its live instances, so that a test sees each array released exactly once.
