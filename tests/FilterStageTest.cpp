@@ -226,19 +226,47 @@ TEST(AnisotropicPresmooth, ReportsUnreadableInputFirst) {
     EXPECT_NE(result.sStderr.find("Standardeingabe"), std::string::npos);
 }
 
-// fab with a tiny first and a huge second parameter is exactly -1 at s = 1: on the 2 x 2 image
-// (0 1 0 1), h = 1, every squared gradient is 1, and with tau = 0.5 the first pivot of both
-// axes is 2 + 2 tau (g + g) = 0.
-TEST(FailedSolve, IsReportedWritesTheImageAndExitsWithOne) {
+struct FailedSolveCase {
+    const char* sName;
+    std::vector<std::string> vsArguments;
+    std::string sMessages;
+    std::vector<double> vdOutput;
+};
+
+// fab with a tiny first and a huge second parameter is exactly -1 at s = 1 and 1 at s = 0. On
+// the 2 x 2 image (0 1 0 1), h = 1, the squared gradient is 1 along the first axis and 0 along
+// the second, so the first pivot of a system hits exactly 0: isotropic 2 + 2 tau (-1 - 1) with
+// tau = 0.5 on both axes, anisotropic 4 + 16 tau (-1) with tau = 0.25 along the first axis.
+const std::string sZeroPivot =
+    "Thomas-Algorithmus: Fehler in LR-Zerlegung: Division durch Null bei i = 0 Abbruch\n";
+
+const FailedSolveCase aFailedSolves[] = {
+    {"isotropic",
+     {"2d", "isotrop", "0.5", "1", "0", "fab", "0.01", "1e10", "grey", "asciistdinout", "2", "2"},
+     sZeroPivot + sZeroPivot,
+     {0, 0, 0, 0}},
+    {"anisotropic",
+     {"2d", "anisotrop", "0.25", "1", "0", "0", "fab", "0.01", "1e10", "linear", "grey",
+      "asciistdinout", "2", "2"},
+     sZeroPivot,
+     // The second axis and both diagonals still add u/4, u/2 and u/4 of the first row.
+     {0, 0.75, 0, 0.75}},
+};
+
+class FailedSolve : public testing::TestWithParam<FailedSolveCase> {};
+
+TEST_P(FailedSolve, IsReportedWritesTheImageAndExitsWithOne) {
+    const FailedSolveCase& c = GetParam();
     TemporaryDirectory directory;
-    const ToolResult result = runTool({"2d", "isotrop", "0.5", "1", "0", "fab", "0.01", "1e10",
-                                       "grey", "asciistdinout", "2", "2"},
-                                      directory.path(), "0 1 0 1\n");
+    const ToolResult result = runTool(c.vsArguments, directory.path(), "0 1 0 1\n");
     EXPECT_EQ(result.iExitStatus, 1);
-    const std::string sMessage =
-        "Thomas-Algorithmus: Fehler in LR-Zerlegung: Division durch Null bei i = 0 Abbruch\n";
-    EXPECT_EQ(result.sStderr.substr(0, 2 * sMessage.size()), sMessage + sMessage);
-    EXPECT_EQ(valuesOfAscii(result.sStdout), (std::vector<double>{0, 0, 0, 0}));
+    EXPECT_EQ(result.sStderr.substr(0, c.sMessages.size()), c.sMessages);
+    EXPECT_EQ(valuesOfAscii(result.sStdout), c.vdOutput);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothFilters, FailedSolve, testing::ValuesIn(aFailedSolves),
+                         [](const testing::TestParamInfo<FailedSolveCase>& info) {
+                             return std::string(info.param.sName);
+                         });
 
 } // namespace

@@ -168,8 +168,10 @@ TEST(FailedWrite, FileSizeLimitKeepsTheEarlierOutput) {
     TemporaryDirectory directory;
     writeFile(directory / "image.raw", binaryOf(std::vector<double>(64 * 64, 0.5)));
     writeFile(directory / "filter.out", "earlier result");
+    RunOptions options;
+    options.iFileSizeLimit = 8 * 64 * 64 - 1;
     const ToolResult result = runTool(passThrough("grey", {"binaryfile", "image.raw", "64", "64"}),
-                                      directory.path(), "", 8 * 64 * 64 - 1);
+                                      directory.path(), options);
     EXPECT_EQ(result.iExitStatus, 1);
     EXPECT_NE(result.sStderr.find("filter.out"), std::string::npos) << result.sStderr;
     EXPECT_EQ(readFile(directory / "filter.out"), "earlier result");
@@ -208,11 +210,54 @@ TEST(FailedWrite, GreyRenameFailureIsReported) {
 TEST(FailedWrite, FullStandardOutputIsReported) {
     TemporaryDirectory directory;
     // /dev/full accepts the open but fails every write with ENOSPC.
+    RunOptions options;
+    options.sStdin = binaryOf(std::vector<double>(64 * 64, 1));
+    options.sStdoutFile = "/dev/full";
     const ToolResult result =
-        runTool(passThrough("grey", {"binarystdinout", "64", "64"}), directory.path(),
-                binaryOf(std::vector<double>(64 * 64, 1)), 0, "/dev/full");
+        runTool(passThrough("grey", {"binarystdinout", "64", "64"}), directory.path(), options);
     EXPECT_EQ(result.iExitStatus, 1);
     EXPECT_NE(result.sStderr.find("Standardausgabe"), std::string::npos) << result.sStderr;
 }
+
+struct MemoryCase {
+    const char* sName;
+    std::vector<std::string> vsArguments;
+    int iInputSide; // > 0: a square binary image "in" of this side is written first
+};
+
+// Under a 200 MB address space the image itself (7.2 GB) or the filter's working vectors (about
+// 270 MB beside a 34 MB image) cannot be had.
+const MemoryCase aMemoryCases[] = {
+    {"image",
+     {"2d", "isotrop", "0.1", "1", "0", "linear", "grey", "binarystdinout", "30000", "30000"},
+     0},
+    {"filter",
+     {"2d", "isotrop", "0.1", "1", "0", "linear", "grey", "binaryfile", "in", "2048", "2048"},
+     2048},
+};
+
+class OutOfMemory : public testing::TestWithParam<MemoryCase> {};
+
+TEST_P(OutOfMemory, IsReportedAndNothingIsWritten) {
+    const MemoryCase& c = GetParam();
+    TemporaryDirectory directory;
+    if (c.iInputSide > 0) {
+        writeFile(directory / "in",
+                  binaryOf(std::vector<double>(size_t(c.iInputSide) * c.iInputSide, 0.5)));
+    }
+    writeFile(directory / "filter.out", "earlier result");
+    RunOptions options;
+    options.iMemoryLimit = 200L << 20;
+    const ToolResult result = runTool(c.vsArguments, directory.path(), options);
+    EXPECT_EQ(result.iExitStatus, 1);
+    EXPECT_NE(result.sStderr.find("Arbeitsspeicher"), std::string::npos) << result.sStderr;
+    EXPECT_EQ(result.sStdout, "");
+    EXPECT_EQ(readFile(directory / "filter.out"), "earlier result");
+}
+
+INSTANTIATE_TEST_SUITE_P(Allocations, OutOfMemory, testing::ValuesIn(aMemoryCases),
+                         [](const testing::TestParamInfo<MemoryCase>& info) {
+                             return std::string(info.param.sName);
+                         });
 
 } // namespace

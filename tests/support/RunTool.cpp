@@ -27,8 +27,15 @@ void closeIfOpen(int& fd) {
 } // namespace
 
 ToolResult runTool(const std::vector<std::string>& vsArguments,
-                   const std::filesystem::path& sWorkDir, const std::string& sStdin,
-                   long iFileSizeLimit, const std::string& sStdoutFile) {
+                   const std::filesystem::path& sWorkDir, const std::string& sStdin) {
+    RunOptions options;
+    options.sStdin = sStdin;
+    return runTool(vsArguments, sWorkDir, options);
+}
+
+ToolResult runTool(const std::vector<std::string>& vsArguments,
+                   const std::filesystem::path& sWorkDir, const RunOptions& options) {
+    const std::string& sStdin = options.sStdin;
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
@@ -47,10 +54,10 @@ ToolResult runTool(const std::vector<std::string>& vsArguments,
     }
     if (pid == 0) {
         dup2(inPipe[0], 0);
-        if (sStdoutFile.empty()) {
+        if (options.sStdoutFile.empty()) {
             dup2(outPipe[1], 1);
         } else {
-            const int fd = open(sStdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int fd = open(options.sStdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd < 0) {
                 _exit(126);
             }
@@ -64,11 +71,17 @@ ToolResult runTool(const std::vector<std::string>& vsArguments,
         if (chdir(sWorkDir.c_str()) != 0) {
             _exit(126);
         }
-        if (iFileSizeLimit > 0) {
-            rlimit limit{static_cast<rlim_t>(iFileSizeLimit), static_cast<rlim_t>(iFileSizeLimit)};
+        if (options.iFileSizeLimit > 0) {
+            const rlim_t iLimit = static_cast<rlim_t>(options.iFileSizeLimit);
+            const rlimit limit{iLimit, iLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
             // A write past the limit then fails with EFBIG instead of killing the process.
             signal(SIGXFSZ, SIG_IGN);
+        }
+        if (options.iMemoryLimit > 0) {
+            const rlim_t iLimit = static_cast<rlim_t>(options.iMemoryLimit);
+            const rlimit limit{iLimit, iLimit};
+            setrlimit(RLIMIT_AS, &limit);
         }
         signal(SIGPIPE, SIG_DFL);
         execv(vpArgv[0], vpArgv.data());

@@ -12,13 +12,19 @@ struct ToolResult {
     std::string sStderr;
 };
 
-// Runs the built nldiff with the given arguments in the working directory sWorkDir, feeding
-// sStdin to its standard input. iFileSizeLimit > 0 sets RLIMIT_FSIZE (bytes) for the
-// program, so that writes beyond it fail; a non-empty sStdoutFile sends its standard output
-// to that file instead of capturing it.
+// How to run the program beyond its arguments.
+struct RunOptions {
+    std::string sStdin;      // fed to its standard input
+    long iFileSizeLimit = 0; // > 0: RLIMIT_FSIZE in bytes, so that writes beyond it fail
+    long iMemoryLimit = 0;   // > 0: RLIMIT_AS in bytes, so that larger allocations fail
+    std::string sStdoutFile; // non-empty: standard output goes to this file, not captured
+};
+
+// Runs the built nldiff with the given arguments in the working directory sWorkDir.
 ToolResult runTool(const std::vector<std::string>& vsArguments,
-                   const std::filesystem::path& sWorkDir, const std::string& sStdin = "",
-                   long iFileSizeLimit = 0, const std::string& sStdoutFile = "");
+                   const std::filesystem::path& sWorkDir, const RunOptions& options);
+ToolResult runTool(const std::vector<std::string>& vsArguments,
+                   const std::filesystem::path& sWorkDir, const std::string& sStdin = "");
 
 // A fresh, empty directory removed again at the end of the test.
 class TemporaryDirectory {
