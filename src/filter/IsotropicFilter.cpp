@@ -89,14 +89,7 @@ int IsotropicFilter::calculateG(const MathTL::Vector<double>& vUSigma, MathTL::V
     // Assumes the grid is set up and both vectors hold N values.
     // vG[i] = g(sum over l of ((v[i+] - v[i-]) / divisor_l)^2): the squared magnitude, no root.
     for (int i = 0; i < iResolution; ++i) {
-        double dGradient = 0.0;
-        for (int l = 1; l <= iDimensionCount; ++l) {
-            int iPlus = 0;
-            int iMinus = 0;
-            double dDivisor = 0.0;
-            differenceStencil(i, l, iPlus, iMinus, dDivisor);
-            dGradient += quad((vUSigma[iPlus] - vUSigma[iMinus]) / dDivisor);
-        }
+        const double dGradient = squaredGradient(i, [&](int p) { return vUSigma[p]; });
         vG[i] = pDiffusionFunction->diffusivity(dGradient);
     }
     return 0;

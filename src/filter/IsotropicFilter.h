@@ -74,6 +74,18 @@ protected:
     // Difference quotient of pixel i along axis iL is (v[iPlus] - v[iMinus]) / dDivisor:
     // forward at the first pixel of a line, central inside, backward at the last.
     void differenceStencil(int i, int iL, int& iPlus, int& iMinus, double& dDivisor) const;
+    // |grad f|^2 at pixel i: the squared difference quotients of f(p) summed over the axes.
+    template <class Values> double squaredGradient(int i, const Values& f) {
+        double dGradient = 0.0;
+        for (int l = 1; l <= iDimensionCount; ++l) {
+            int iPlus = 0;
+            int iMinus = 0;
+            double dDivisor = 0.0;
+            differenceStencil(i, l, iPlus, iMinus, dDivisor);
+            dGradient += quad((f(iPlus) - f(iMinus)) / dDivisor);
+        }
+        return dGradient;
+    }
 
     double dTimeStep;
     int iIterationCount;

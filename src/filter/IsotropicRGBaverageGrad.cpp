@@ -13,18 +13,9 @@ int IsotropicRGBaverageGrad::calculateG(const MathTL::Vector<double>& vUSigmaR,
                                         MathTL::Vector<double>& vG) {
     // Assumes the grid is set up and all four vectors hold N values.
     // vG[i] = g(sum over l of ((D[i+] - D[i-]) / divisor_l)^2); D is formed where it is read.
+    const auto density = [&](int p) { return fullDensity(vUSigmaR[p], vUSigmaG[p], vUSigmaB[p]); };
     for (int i = 0; i < iResolution; ++i) {
-        double dGradient = 0.0;
-        for (int l = 1; l <= iDimensionCount; ++l) {
-            int iPlus = 0;
-            int iMinus = 0;
-            double dDivisor = 0.0;
-            differenceStencil(i, l, iPlus, iMinus, dDivisor);
-            const double dPlus = fullDensity(vUSigmaR[iPlus], vUSigmaG[iPlus], vUSigmaB[iPlus]);
-            const double dMinus = fullDensity(vUSigmaR[iMinus], vUSigmaG[iMinus], vUSigmaB[iMinus]);
-            dGradient += quad((dPlus - dMinus) / dDivisor);
-        }
-        vG[i] = pDiffusionFunction->diffusivity(dGradient);
+        vG[i] = pDiffusionFunction->diffusivity(squaredGradient(i, density));
     }
     return 0;
 }

@@ -15,18 +15,9 @@ int IsotropicRGBnormedGradients::calculateG(const MathTL::Vector<double>& vUSigm
     // Each channel sums its squared difference quotients over the axes on its own; g sees the
     // total.
     for (int i = 0; i < iResolution; ++i) {
-        double dGradientR = 0.0;
-        double dGradientG = 0.0;
-        double dGradientB = 0.0;
-        for (int l = 1; l <= iDimensionCount; ++l) {
-            int iPlus = 0;
-            int iMinus = 0;
-            double dDivisor = 0.0;
-            differenceStencil(i, l, iPlus, iMinus, dDivisor);
-            dGradientR += quad((vUSigmaR[iPlus] - vUSigmaR[iMinus]) / dDivisor);
-            dGradientG += quad((vUSigmaG[iPlus] - vUSigmaG[iMinus]) / dDivisor);
-            dGradientB += quad((vUSigmaB[iPlus] - vUSigmaB[iMinus]) / dDivisor);
-        }
+        const double dGradientR = squaredGradient(i, [&](int p) { return vUSigmaR[p]; });
+        const double dGradientG = squaredGradient(i, [&](int p) { return vUSigmaG[p]; });
+        const double dGradientB = squaredGradient(i, [&](int p) { return vUSigmaB[p]; });
         vG[i] = pDiffusionFunction->diffusivity(dGradientR + dGradientG + dGradientB);
     }
     return 0;
