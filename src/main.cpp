@@ -478,46 +478,29 @@ bool isColour(datatype dataType) {
 
 // Walks the five blocks; false once a parser has reported an error.
 bool walkArguments(int argc, char** argv, Job& job) {
-    argc -= 1;
-    argv += 1;
-    int iUsed = getDimensions(argc, argv, job.parsCommon.iDimensions);
-    if (iUsed < 0) {
+    // Moves the window past a block; false once its parser has reported an error.
+    const auto consume = [&argc, &argv](int iUsed) {
+        if (iUsed < 0) {
+            return false;
+        }
+        argc -= iUsed;
+        argv += iUsed;
+        return true;
+    };
+    parCommon& common = job.parsCommon;
+    if (!consume(1) || !consume(getDimensions(argc, argv, common.iDimensions)) ||
+        !consume(getCategory(argc, argv, common.iDimensions, common.iFilterCategory)) ||
+        !consume(getCommonFilterParameters(argc, argv, common.iFilterCategory, job.parsFilter)) ||
+        !consume(getDiffTensor(argc, argv, common.iFilterCategory, job.parsDiffTensor)) ||
+        !consume(getDataType(argc, argv, common.iFilterCategory, job.parsInputFiles))) {
         return false;
     }
-    argc -= iUsed;
-    argv += iUsed;
-    iUsed = getCategory(argc, argv, job.parsCommon.iDimensions, job.parsCommon.iFilterCategory);
-    if (iUsed < 0) {
-        return false;
-    }
-    argc -= iUsed;
-    argv += iUsed;
-    const filtercat category = job.parsCommon.iFilterCategory;
-    iUsed = getCommonFilterParameters(argc, argv, category, job.parsFilter);
-    if (iUsed < 0) {
-        return false;
-    }
-    argc -= iUsed;
-    argv += iUsed;
-    iUsed = getDiffTensor(argc, argv, category, job.parsDiffTensor);
-    if (iUsed < 0) {
-        return false;
-    }
-    argc -= iUsed;
-    argv += iUsed;
-    iUsed = getDataType(argc, argv, category, job.parsInputFiles);
-    if (iUsed < 0) {
-        return false;
-    }
-    argc -= iUsed;
-    argv += iUsed;
     if (argc > 0 && isKeyword(argv[0], "presmooth")) {
         job.bOnlyPresmooth = true;
-        argc -= 1;
-        argv += 1;
+        consume(1);
     }
     // Arguments after the input block are ignored.
-    return getInputParams(argc, argv, job.parsCommon.iDimensions, job.parsInputFiles.dataType,
+    return getInputParams(argc, argv, common.iDimensions, job.parsInputFiles.dataType,
                           job.parsInputFiles) >= 0;
 }
 
